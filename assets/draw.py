@@ -11,6 +11,7 @@ The environment variable CONVERT names ImageMagick's convert if it is not
 /usr/bin/convert.
 """
 
+import math
 import os
 import re
 import struct
@@ -239,7 +240,6 @@ def _pts(points):
 
 def _palette_outline():
     """An ellipse with a bite out of its lower right edge, as a polygon."""
-    import math
     cx, cy, rx, ry = 96, 128, 88, 58
     bx, by, br = 178, 160, 26  # the bite
     pts = []
@@ -253,9 +253,8 @@ def _palette_outline():
     return pts
 
 
-def _brush(tip, end, width, handle, bristles, line):
+def _brush(tip, end, width, handle, bristles):
     """Draw arguments for one brush, bristles at tip, handle at end."""
-    import math
     tx, ty = tip
     ex, ey = end
     length = math.hypot(ex - tx, ey - ty)
@@ -298,8 +297,8 @@ def icon_art(outline, brush_outline):
         args += ["-strokewidth", str(brush_outline)]
     else:
         args += ["-stroke", "none"]
-    args += _brush((90, 130), (30, 4), 32, "#1F5FD8", "#2FC24A", line)
-    args += _brush((120, 134), (176, 10), 32, "#2EA03E", "#FF6FB8", line)
+    args += _brush((90, 130), (30, 4), 32, "#1F5FD8", "#2FC24A")
+    args += _brush((120, 134), (176, 10), 32, "#2EA03E", "#FF6FB8")
     args += ["png:-"]
     return convert(args)
 
