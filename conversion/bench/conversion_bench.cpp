@@ -104,7 +104,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (const Run& run : runs) {
       const auto it = run.counters.find("bytes_per_second");
       if (it != run.counters.end() && run.run_type == Run::RT_Iteration)
-        rates_[run.benchmark_name()] = it->second.value;
+        rates_[run.run_name.function_name] = it->second.value;
     }
   }
   void PrintRatios() const {
