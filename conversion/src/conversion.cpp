@@ -16,6 +16,22 @@ namespace {
 // applying the 714 rows one after the other.
 using UnitMap = std::array<char16_t, 0x10000>;
 
+// The one-lookup form is only equal to the row-by-row definition while the
+// table keeps these properties; a table edit that breaks one stops the build.
+constexpr bool TableAllowsOnePass() {
+  std::array<bool, 0x10000> is_source{};
+  for (const SubstitutionPair& pair : kSubstitutionTable) {
+    if (pair.source == 0 || pair.target == 0) return false;  // a missing row
+    if (pair.source == pair.target) return false;
+    if (is_source[pair.source]) return false;  // a source in two rows
+    is_source[pair.source] = true;
+  }
+  for (const SubstitutionPair& pair : kSubstitutionTable)
+    if (is_source[pair.target]) return false;  // a target that is also a source
+  return true;
+}
+static_assert(TableAllowsOnePass(), "the substitution table breaks an invariant the conversions rely on");
+
 constexpr UnitMap BuildMap(bool reverse) {
   UnitMap map{};
   for (std::size_t unit = 0; unit < map.size(); ++unit) map[unit] = static_cast<char16_t>(unit);
