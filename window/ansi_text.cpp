@@ -1,0 +1,72 @@
+#include "ansi_text.h"
+
+#include <climits>
+#include <new>
+#include <system_error>
+
+namespace glimvane::window {
+namespace {
+
+[[noreturn]] void ThrowLastError(const char* what) {
+  DWORD error = ::GetLastError();
+  if (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY) throw std::bad_alloc();
+  throw std::system_error(static_cast<int>(error), std::system_category(), what);
+}
+
+int CheckedLength(std::size_t size) {
+  // The system's text calls count in int.
+  if (size > static_cast<std::size_t>(INT_MAX)) throw std::bad_alloc();
+  return static_cast<int>(size);
+}
+
+}  // namespace
+
+std::u16string WideFromAnsi(std::string_view ansi, UINT codePage) {
+  std::u16string wide;
+  if (ansi.empty()) return wide;
+  const int inLength = CheckedLength(ansi.size());
+  const int units = ::MultiByteToWideChar(codePage, 0, ansi.data(), inLength, nullptr, 0);
+  if (units <= 0) ThrowLastError("MultiByteToWideChar");
+  wide.resize(static_cast<std::size_t>(units));
+  if (::MultiByteToWideChar(codePage, 0, ansi.data(), inLength, reinterpret_cast<wchar_t*>(wide.data()), units) !=
+      units) {
+    ThrowLastError("MultiByteToWideChar");
+  }
+  return wide;
+}
+
+void AnsiFromWide(std::u16string_view wide, UINT codePage, std::string& ansi) {
+  if (wide.empty()) {
+    ansi.clear();
+    return;
+  }
+  const auto* in = reinterpret_cast<const wchar_t*>(wide.data());
+  const int inLength = CheckedLength(wide.size());
+  const int bytes = ::WideCharToMultiByte(codePage, 0, in, inLength, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) ThrowLastError("WideCharToMultiByte");
+  ansi.resize(static_cast<std::size_t>(bytes));
+  if (::WideCharToMultiByte(codePage, 0, in, inLength, ansi.data(), bytes, nullptr, nullptr) != bytes) {
+    ThrowLastError("WideCharToMultiByte");
+  }
+}
+
+void ConvertAnsiText(std::string& ansi, InPlaceConversion convert, UINT codePage) {
+  std::u16string wide = WideFromAnsi(ansi, codePage);
+  convert(wide);
+  AnsiFromWide(wide, codePage, ansi);
+}
+
+std::string ReadWindowTextAnsi(HWND hwnd) {
+  // The length may overestimate (the system allows for double-byte
+  // characters); the copy tells the real one.
+  const int length = ::GetWindowTextLengthA(hwnd);
+  std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  if (text.empty()) return text;
+  ::SetLastError(ERROR_SUCCESS);
+  const int copied = ::GetWindowTextA(hwnd, text.data(), length + 1);
+  if (copied <= 0 && ::GetLastError() != ERROR_SUCCESS) ThrowLastError("GetWindowTextA");
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
+}  // namespace glimvane::window
