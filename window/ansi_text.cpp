@@ -61,11 +61,20 @@ std::string ReadWindowTextAnsi(HWND hwnd) {
   // characters); the copy tells the real one.
   const int length = ::GetWindowTextLengthA(hwnd);
   std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  if (text.empty()) return text;
-  ::SetLastError(ERROR_SUCCESS);
-  const int copied = ::GetWindowTextA(hwnd, text.data(), length + 1);
-  if (copied <= 0 && ::GetLastError() != ERROR_SUCCESS) ThrowLastError("GetWindowTextA");
-  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  const int copied = text.empty() ? 0 : ::GetWindowTextA(hwnd, text.data(), length + 1);
+  if (copied <= 0) {
+    // A text that reads as nothing although the window holds some is a
+    // failed reading, not an empty text: storing it would wipe the user's
+    // text. (The ANSI length is itself a reading of the text, so it fails
+    // with it; the window's own count of its units does not.)
+    const DWORD error = ::GetLastError();
+    if (::GetWindowTextLengthW(hwnd) > 0) {
+      ::SetLastError(error);
+      ThrowLastError("GetWindowTextA");
+    }
+    return {};
+  }
+  text.resize(static_cast<std::size_t>(copied));
   return text;
 }
 
