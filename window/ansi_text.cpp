@@ -24,14 +24,14 @@ int CheckedLength(std::size_t size) {
 std::u16string WideFromAnsi(std::string_view ansi, UINT codePage) {
   std::u16string wide;
   if (ansi.empty()) return wide;
+  // A byte never makes more than one unit, so one pass into a buffer of
+  // that size does, with no pass to measure first.
   const int inLength = CheckedLength(ansi.size());
-  const int units = ::MultiByteToWideChar(codePage, 0, ansi.data(), inLength, nullptr, 0);
+  wide.resize(ansi.size());
+  const int units =
+      ::MultiByteToWideChar(codePage, 0, ansi.data(), inLength, reinterpret_cast<wchar_t*>(wide.data()), inLength);
   if (units <= 0) ThrowLastError("MultiByteToWideChar");
   wide.resize(static_cast<std::size_t>(units));
-  if (::MultiByteToWideChar(codePage, 0, ansi.data(), inLength, reinterpret_cast<wchar_t*>(wide.data()), units) !=
-      units) {
-    ThrowLastError("MultiByteToWideChar");
-  }
   return wide;
 }
 
@@ -42,6 +42,18 @@ void AnsiFromWide(std::u16string_view wide, UINT codePage, std::string& ansi) {
   }
   const auto* in = reinterpret_cast<const wchar_t*>(wide.data());
   const int inLength = CheckedLength(wide.size());
+  // First straight into the buffer as it stands: after a conversion the text
+  // takes as many bytes as before. Only if it does not fit, measure.
+  if (!ansi.empty()) {
+    ansi.resize(ansi.capacity());
+    const int bytes = ::WideCharToMultiByte(codePage, 0, in, inLength, ansi.data(), CheckedLength(ansi.size()),
+                                            nullptr, nullptr);
+    if (bytes > 0) {
+      ansi.resize(static_cast<std::size_t>(bytes));
+      return;
+    }
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) ThrowLastError("WideCharToMultiByte");
+  }
   const int bytes = ::WideCharToMultiByte(codePage, 0, in, inLength, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) ThrowLastError("WideCharToMultiByte");
   ansi.resize(static_cast<std::size_t>(bytes));

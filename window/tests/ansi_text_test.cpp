@@ -74,5 +74,16 @@ TEST(AnsiText, ReusesTheBufferWhenTheLengthStays) {
   EXPECT_EQ(text, Gbk(std::u16string(100000, u'哋')));
 }
 
+TEST(AnsiText, GrowsAndShrinksTheBufferAsNeeded) {
+  const std::u16string longer(300, u'国');
+  std::string text = "short";
+  AnsiFromWide(longer, kChinese, text);
+  EXPECT_EQ(text.size(), 600u);
+  EXPECT_EQ(WideFromAnsi(text, kChinese), longer);
+  AnsiFromWide(u"国a", kChinese, text);
+  EXPECT_EQ(text, Gbk(u"国a"));
+  EXPECT_EQ(text.size(), 3u);
+}
+
 }  // namespace
 }  // namespace glimvane::window
