@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <semaphore>
+#include <thread>
 #include <vector>
 
 #include "glimvane/conversion.h"
@@ -63,6 +65,72 @@ std::string Hex(char16_t unit) {
   return text;
 }
 
+// Converts UTF-8 chunks in place. A large chunk is cut in two and the
+// second half converted on a helper thread, so that a second core shares the
+// work. The cut never falls inside a sequence that could be a character, and
+// the conversion of a sequence depends on nothing around it, so the result
+// is that of converting the chunk whole.
+class Utf8Converter {
+ public:
+  explicit Utf8Converter(Direction direction) : direction_(direction) {}
+  ~Utf8Converter() {
+    if (helper_.joinable()) {
+      stop_ = true;
+      start_.release();
+      helper_.join();
+    }
+  }
+  Utf8Converter(const Utf8Converter&) = delete;
+  Utf8Converter& operator=(const Utf8Converter&) = delete;
+
+  void Convert(std::span<char> chunk) {
+    // Below this size handing half of it over costs more than it saves.
+    constexpr std::size_t kSplitFrom = std::size_t{256} << 10;
+    if (chunk.size() < kSplitFrom || !StartHelper()) {
+      ConvertPart(chunk);
+      return;
+    }
+    const std::span<char> head = chunk.first(chunk.size() / 2);
+    const std::size_t cut = head.size() - IncompleteUtf8Tail(head);
+    task_ = chunk.subspan(cut);
+    start_.release();
+    ConvertPart(chunk.first(cut));
+    done_.acquire();
+  }
+
+ private:
+  void ConvertPart(std::span<char> part) const {
+    if (direction_ == Direction::kForward)
+      ConvertForwardUtf8(part);
+    else
+      ConvertReverseUtf8(part);
+  }
+
+  // Started at the first large chunk, so that small inputs and pipes, whose
+  // reads are small, never start a thread.
+  bool StartHelper() {
+    if (helper_.joinable()) return true;
+    if (std::thread::hardware_concurrency() < 2) return false;
+    helper_ = std::thread([this] {
+      for (;;) {
+        start_.acquire();
+        if (stop_) return;
+        ConvertPart(task_);
+        done_.release();
+      }
+    });
+    return true;
+  }
+
+  const Direction direction_;
+  // Handed over through the semaphores, which order the accesses.
+  std::span<char> task_;
+  bool stop_ = false;
+  std::binary_semaphore start_{0};
+  std::binary_semaphore done_{0};
+  std::thread helper_;
+};
+
 }  // namespace
 
 void Report(const std::string& name, const std::string& message) {
@@ -86,6 +154,7 @@ bool ConvertUtf8Stream(const Input& input, Output& output, Direction direction) 
   constexpr std::size_t kCarryMax = 3;
   std::vector<char> buffer(kCarryMax + kChunkBytes);
   std::size_t carried = 0;
+  Utf8Converter converter(direction);
   for (;;) {
     const ssize_t n = ReadSome(input.fd, buffer.data() + carried, kChunkBytes);
     if (n < 0) {
@@ -101,10 +170,7 @@ bool ConvertUtf8Stream(const Input& input, Output& output, Direction direction) 
     // passes through like any invalid byte.
     const std::size_t tail = n == 0 ? 0 : IncompleteUtf8Tail(chunk);
     const std::span<char> ready = chunk.first(filled - tail);
-    if (direction == Direction::kForward)
-      ConvertForwardUtf8(ready);
-    else
-      ConvertReverseUtf8(ready);
+    converter.Convert(ready);
     output.Write(ready);
     if (n == 0) return true;
     std::memmove(buffer.data(), buffer.data() + ready.size(), tail);
