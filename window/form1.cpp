@@ -1,6 +1,5 @@
 #include "form1.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -21,7 +20,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"GlimvaneForm1";
 constexpr wchar_t kCaption[] = L"" GLIMVANE_NAME;
 constexpr wchar_t kLabel3Caption[] = L"" GLIMVANE_COMPANY;
-constexpr UINT_PTR kText1SubclassId = 1;
 
 static_assert(kStyleBitsAddedAtLoad == (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
 
@@ -199,7 +197,11 @@ bool Form1::OnCreate() {
   if (!text1_) return false;
   ::SendMessageW(text1_, WM_SETFONT, reinterpret_cast<WPARAM>(text1Font_.get()), FALSE);
   ::SendMessageW(text1_, EM_SETLIMITTEXT, 0, 0);  // 0: as much as the system allows
-  return ::SetWindowSubclass(text1_, Text1Proc, kText1SubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+  // Subclassed for GotFocus and KeyDown; GWLP_USERDATA of an edit is ours.
+  ::SetWindowLongPtrW(text1_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  text1EditProc_ = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(text1_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Text1Proc)));
+  return text1EditProc_ != nullptr;
 }
 
 Form1::Picture Form1::LoadPicture(int id) const {
@@ -319,22 +321,25 @@ void Form1::OnActivate(WPARAM wParam) {
   focusReturning_ = false;
 }
 
-LRESULT CALLBACK Form1::Text1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+LRESULT CALLBACK Form1::Text1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<Form1*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  const WNDPROC edit = self->text1EditProc_;
   if (msg == WM_NCDESTROY) {
-    ::RemoveWindowSubclass(hwnd, Text1Proc, kText1SubclassId);
-    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit));
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return ::CallWindowProcW(edit, hwnd, msg, wParam, lParam);
   }
   try {
-    return reinterpret_cast<Form1*>(self)->HandleText1Message(msg, wParam, lParam);
+    return self->HandleText1Message(msg, wParam, lParam);
   } catch (...) {
-    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    return ::CallWindowProcW(edit, hwnd, msg, wParam, lParam);
   }
 }
 
 LRESULT Form1::HandleText1Message(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_SETFOCUS: {
-      const LRESULT result = ::DefSubclassProc(text1_, msg, wParam, lParam);
+      const LRESULT result = ::CallWindowProcW(text1EditProc_, text1_, msg, wParam, lParam);
       if (!focusReturning_) Guarded([this] { OnText1GotFocus(); });
       return result;
     }
@@ -343,7 +348,7 @@ LRESULT Form1::HandleText1Message(UINT msg, WPARAM wParam, LPARAM lParam) {
       Guarded([&] { OnText1KeyDown(static_cast<unsigned>(wParam), CurrentModifiers()); });
       break;
   }
-  return ::DefSubclassProc(text1_, msg, wParam, lParam);
+  return ::CallWindowProcW(text1EditProc_, text1_, msg, wParam, lParam);
 }
 
 template <typename Handler>

@@ -52,8 +52,7 @@ class Form1 {
   enum class PointerSetting { Default = 0, Custom = 99 };
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                    DWORD_PTR self);
+  static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleText1Message(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -99,6 +98,7 @@ class Form1 {
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
   HWND text1_ = nullptr;
+  WNDPROC text1EditProc_ = nullptr;  // the edit's own procedure, under ours
   MessageSink tell_;
 
   Picture background_, forwardButton_, reverseButton_, copyButton_;
