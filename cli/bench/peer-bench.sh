@@ -87,6 +87,7 @@ cat "$work/input.txt" >/dev/null
 
 echo "input: $bytes bytes of generated Chinese text (UTF-8), output to $([ "$output" = file ] && echo files || echo /dev/null)"
 echo "cat and glimvane-convert: best of $repeat runs; the others: one run"
+echo "peers: $(python3 --version 2>&1), $(sed --version | head -n 1), opencc $(opencc --version 2>&1 | sed -n "s/^Version: //p")"
 declare -A seconds
 seconds[cat]=$(best_seconds "$repeat" cat.out cat)
 seconds[glimvane-convert]=$(best_seconds "$repeat" glimvane.out "$tool")

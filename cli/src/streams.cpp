@@ -5,11 +5,9 @@
 #include <unistd.h>
 
 #include <bit>
-#include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <semaphore>
 #include <thread>
 #include <vector>

@@ -66,10 +66,11 @@ TEST(Encodings, CharactersOutsideTheTableKeepTheirBytes) {
     std::vector<std::string> characters;
   };
   std::vector<Repertoire> repertoires;
-  // Every byte pair of GBK's code space that iconv accepts as one character.
+  // Every byte and byte pair of GBK's code space that iconv accepts as one
+  // character.
   for (const char* option : {"GBK", "GB18030"}) {
     Repertoire r{option, {}};
-    for (int c = 0; c < 0x80; ++c) r.characters.emplace_back(1, static_cast<char>(c));
+    for (int c = 0; c <= 0xFF; ++c) r.characters.emplace_back(1, static_cast<char>(c));  // 0x80 is € in GBK
     for (int lead = 0x81; lead <= 0xFE; ++lead) {
       for (int trail = 0x40; trail <= 0xFE; ++trail) {
         if (trail == 0x7F) continue;
