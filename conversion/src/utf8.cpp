@@ -1,17 +1,26 @@
 #include "glimvane/utf8.h"
 
 #include <algorithm>
+#include <atomic>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "glimvane/conversion.h"
 #include "glimvane/substitution_table.h"
+#include "utf8_internal.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define GLIMVANE_UTF8_SSE2 1
+#endif
+// The wide kernel needs AVX2, chosen at run time, and the GCC/Clang way of
+// compiling one function for it.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define GLIMVANE_UTF8_WIDE 1
 #endif
 
 namespace glimvane {
@@ -107,7 +116,8 @@ inline void RewriteWordAt(const Utf8Map& map, unsigned char* p) {
   }
 }
 
-void Apply(const Utf8Map& map, std::span<char> bytes) {
+// The baseline kernel: any x86-64 (SSE2), or any machine at all.
+void ApplyBaseline(const Utf8Map& map, std::span<char> bytes) {
   unsigned char* const p = reinterpret_cast<unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   std::size_t i = 0;
@@ -141,10 +151,197 @@ void Apply(const Utf8Map& map, std::span<char> bytes) {
   }
 }
 
+
+#ifdef GLIMVANE_UTF8_WIDE
+// The wide kernel works on blocks of twelve bytes, one after the other at a
+// fixed stride, and in the usual case converts a whole block with a few
+// vector instructions: when the block holds only ASCII and three-byte
+// sequences, a shuffle chosen by the positions of the lead bytes puts each
+// sequence into a 32-bit lane, the code points are computed side by side,
+// one gather looks up all of them, and the inverse shuffle puts the new
+// bytes back. A sequence whose lead is in the last two bytes of a block ends
+// in the next one; the next block leaves those bytes to it. Any other block
+// (two- or four-byte characters, invalid bytes) is converted sequence by
+// sequence.
+
+// For every code point of the BMP, the three-byte form of its replacement.
+// Below U+0800 and for the surrogates that is the overlong or surrogate form
+// of the code point itself, so such byte runs, which are not characters,
+// come back as they were.
+struct FullMap {
+  std::array<std::uint32_t, 0x10000> bytes;
+};
+
+FullMap BuildFullMap(char16_t (*unit_map)(char16_t)) {
+  FullMap map;
+  for (std::size_t cp = 0; cp < map.bytes.size(); ++cp) map.bytes[cp] = PackedBytes(unit_map(static_cast<char16_t>(cp)));
+  return map;
+}
+
+const FullMap& FullForwardMap() {
+  static const FullMap map = BuildFullMap(ForwardUnit);
+  return map;
+}
+
+const FullMap& FullReverseMap() {
+  static const FullMap map = BuildFullMap(ReverseUnit);
+  return map;
+}
+
+constexpr std::size_t kStride = 12;
+
+// The shuffles for one set of lead positions in a block: `spread` gathers up
+// to four sequences into lanes, `unspread` puts lane bytes back in place and
+// marks every other byte (0x80) to be kept.
+struct alignas(16) LeadPattern {
+  std::uint8_t spread[16];
+  std::uint8_t unspread[16];
+};
+
+struct LeadPatterns {
+  std::array<std::uint8_t, 1u << kStride> index{};  // lead bit mask -> pattern; 0: none
+  std::vector<LeadPattern> patterns;
+};
+
+LeadPatterns BuildLeadPatterns() {
+  LeadPatterns table;
+  LeadPattern none;
+  std::memset(&none, 0x80, sizeof none);
+  table.patterns.push_back(none);
+  for (unsigned mask = 0; mask < table.index.size(); ++mask) {
+    LeadPattern pattern = none;
+    int lanes = 0, last = -3;
+    bool fits = true;
+    for (int position = 0; position < static_cast<int>(kStride) && fits; ++position) {
+      if ((mask >> position & 1) == 0) continue;
+      fits = position - last >= 3 && lanes < 4;
+      for (int k = 0; k < 3 && fits; ++k) {
+        pattern.spread[4 * lanes + k] = static_cast<std::uint8_t>(position + k);
+        pattern.unspread[position + k] = static_cast<std::uint8_t>(4 * lanes + k);
+      }
+      ++lanes;
+      last = position;
+    }
+    if (!fits) continue;
+    table.index[mask] = static_cast<std::uint8_t>(table.patterns.size());
+    table.patterns.push_back(pattern);
+  }
+  return table;
+}
+
+const LeadPatterns& Patterns() {
+  static const LeadPatterns table = BuildLeadPatterns();
+  return table;
+}
+
+// Converts from the start of `bytes` and returns how far it got; the rest,
+// shorter than two blocks, is for the baseline kernel. Never cuts a sequence.
+__attribute__((target("avx2"))) std::size_t ApplyWide(const FullMap& map, std::span<char> bytes) {
+  unsigned char* const p = reinterpret_cast<unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  if (n < kStride + 16) return 0;
+  const LeadPatterns& table = Patterns();
+  const __m128i top2 = _mm_set1_epi8(static_cast<char>(0xC0));
+  const __m128i continuation = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i top4 = _mm_set1_epi8(static_cast<char>(0xF0));
+  const __m128i three_byte_lead = _mm_set1_epi8(static_cast<char>(0xE0));
+  const __m128i low4 = _mm_set1_epi32(0x0F), middle6 = _mm_set1_epi32(0x0FC0), low6 = _mm_set1_epi32(0x3F);
+  // The first 0, 1 or 2 bytes of a block, taken over from the block before.
+  const __m128i head_masks[3] = {_mm_setzero_si128(), _mm_setr_epi8(-1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0),
+                                 _mm_setr_epi8(-1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)};
+  const auto mask_of = [](__m128i bits) { return static_cast<std::uint32_t>(_mm_movemask_epi8(bits)); };
+
+  std::size_t j = 0;
+  unsigned taken = 0;        // bytes at the start of this block that belong to the block before
+  __m128i carried = _mm_setzero_si128();  // their new values, in its first bytes
+  __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  for (; j + kStride + 16 <= n; j += kStride) {
+    // Loaded before this block is stored over part of it, so that the load
+    // does not wait for the store.
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j + kStride));
+    const std::uint32_t ascii = ~mask_of(block) & 0xFFFF;
+    const std::uint32_t leads = mask_of(_mm_cmpeq_epi8(_mm_and_si128(block, top4), three_byte_lead));
+    const std::uint32_t continuations = mask_of(_mm_cmpeq_epi8(_mm_and_si128(block, top2), continuation));
+    const std::uint32_t own = ((1u << kStride) - 1) & ~((1u << taken) - 1);
+    const std::uint32_t own_leads = leads & own;
+    const std::uint32_t expected = own_leads << 1 | own_leads << 2;
+    if ((continuations & expected) != expected || (own & ~(own_leads | expected) & ~ascii) != 0) {
+      // Something else: sequence by sequence, in memory.
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + j), _mm_blendv_epi8(block, carried, head_masks[taken]));
+      for (std::size_t k = taken; k < kStride; ++k) {
+        if ((p[j + k] & 0xF0) == 0xE0 && (p[j + k + 1] & 0xC0) == 0x80 && (p[j + k + 2] & 0xC0) == 0x80) {
+          const std::uint32_t cp = (p[j + k] & 0x0Fu) << 12 | (p[j + k + 1] & 0x3Fu) << 6 | (p[j + k + 2] & 0x3Fu);
+          const std::uint32_t packed = map.bytes[cp];
+          p[j + k] = static_cast<unsigned char>(packed);
+          p[j + k + 1] = static_cast<unsigned char>(packed >> 8);
+          p[j + k + 2] = static_cast<unsigned char>(packed >> 16);
+        }
+      }
+      block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j + kStride));
+      carried = block;
+      // Continuation bytes at the start of the next block end a sequence of
+      // this one (or are stray); up to two of them are left out of its check.
+      const std::uint32_t next_continuations = mask_of(_mm_cmpeq_epi8(_mm_and_si128(block, top2), continuation));
+      taken = std::min(2, std::countr_zero(~next_continuations));
+      continue;
+    }
+    const LeadPattern& pattern = table.patterns[table.index[own_leads]];
+    const __m128i lanes = _mm_shuffle_epi8(block, _mm_load_si128(reinterpret_cast<const __m128i*>(pattern.spread)));
+    const __m128i code_points =
+        _mm_or_si128(_mm_slli_epi32(_mm_and_si128(lanes, low4), 12),
+                     _mm_or_si128(_mm_and_si128(_mm_srli_epi32(lanes, 2), middle6), _mm_and_si128(_mm_srli_epi32(lanes, 16), low6)));
+    const __m128i packed = _mm_i32gather_epi32(reinterpret_cast<const int*>(map.bytes.data()), code_points, 4);
+    const __m128i unspread = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern.unspread));
+    const __m128i in_sequence = _mm_cmpeq_epi8(_mm_and_si128(unspread, continuation), _mm_setzero_si128());
+    __m128i out = _mm_blendv_epi8(block, _mm_shuffle_epi8(packed, unspread), in_sequence);
+    out = _mm_blendv_epi8(out, carried, head_masks[taken]);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + j), out);
+    carried = _mm_srli_si128(out, kStride);
+    taken = (own_leads >> 10 & 1) + 2 * (own_leads >> 11 & 1);
+    block = next;
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p + j), _mm_blendv_epi8(block, carried, head_masks[taken]));
+  return j + taken;
+}
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#endif
+
+std::atomic<bool> wide_kernel_allowed{true};
+
+void Apply(const Utf8Map& map, bool reverse, std::span<char> bytes) {
+#ifdef GLIMVANE_UTF8_WIDE
+  if (HasAvx2() && wide_kernel_allowed.load(std::memory_order_relaxed)) {
+    const std::size_t done = ApplyWide(reverse ? FullReverseMap() : FullForwardMap(), bytes);
+    bytes = bytes.subspan(done);
+  }
+#else
+  (void)reverse;
+#endif
+  ApplyBaseline(map, bytes);
+}
+
 }  // namespace
 
-void ConvertForwardUtf8(std::span<char> bytes) { Apply(ForwardMap(), bytes); }
-void ConvertReverseUtf8(std::span<char> bytes) { Apply(ReverseMap(), bytes); }
+void ConvertForwardUtf8(std::span<char> bytes) { Apply(ForwardMap(), false, bytes); }
+void ConvertReverseUtf8(std::span<char> bytes) { Apply(ReverseMap(), true, bytes); }
+
+namespace internal {
+
+bool Utf8WideKernelAvailable() {
+#ifdef GLIMVANE_UTF8_WIDE
+  return HasAvx2();
+#else
+  return false;
+#endif
+}
+
+void AllowUtf8WideKernel(bool allowed) { wide_kernel_allowed.store(allowed, std::memory_order_relaxed); }
+
+}  // namespace internal
 
 std::string ConvertForwardUtf8(std::string_view bytes) {
   std::string result(bytes);

@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "../src/utf8_internal.h"
 #include "glimvane/conversion.h"
 #include "glimvane/substitution_table.h"
 
@@ -107,9 +108,11 @@ std::string Convert(std::string bytes, bool reverse) {
 
 // Bytes that mix what a stream meets, well-formed or not: table characters,
 // other text of every sequence length, and malformed pieces that sit close to
-// a table character.
-std::string RandomBytes(std::mt19937& rng, std::size_t length) {
+// a table character. With `mostly_text`, long runs of ASCII and three-byte
+// characters, with only now and then something else.
+std::string RandomBytes(std::mt19937& rng, std::size_t length, bool mostly_text = false) {
   std::uniform_int_distribution<int> kind(0, 15);
+  std::uniform_int_distribution<int> rare(0, 99);
   std::uniform_int_distribution<std::size_t> row(0, kSubstitutionRowCount - 1);
   std::uniform_int_distribution<int> any_byte(0, 255);
   std::uniform_int_distribution<int> ascii(0x20, 0x7E);
@@ -118,7 +121,9 @@ std::string RandomBytes(std::mt19937& rng, std::size_t length) {
   std::string out;
   while (out.size() < length) {
     const auto& pair = kSubstitutionTable[row(rng)];
-    switch (kind(rng)) {
+    int k = kind(rng);
+    if (mostly_text && k >= 6 && k != 7 && k != 14 && rare(rng) > 2) k = k % 2 ? 5 : 7;
+    switch (k) {
       case 0: case 1: case 2: out += Encode(pair.source); break;
       case 3: case 4: out += Encode(pair.target); break;
       case 5: out += static_cast<char>(ascii(rng)); break;
@@ -154,13 +159,28 @@ std::string RandomBytes(std::mt19937& rng, std::size_t length) {
   return out;
 }
 
-TEST(Utf8Conversion, MatchesTheUtf16LibraryOnRandomBytes) {
+// Every test below runs with each kernel that this machine has: the wide one
+// (AVX2) and the baseline one.
+class Utf8Kernel : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    if (GetParam() && !internal::Utf8WideKernelAvailable()) GTEST_SKIP() << "no AVX2 on this machine";
+    internal::AllowUtf8WideKernel(GetParam());
+  }
+  void TearDown() override { internal::AllowUtf8WideKernel(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Kernels, Utf8Kernel, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& param_info) { return param_info.param ? "Wide" : "Baseline"; });
+
+TEST_P(Utf8Kernel, MatchesTheUtf16LibraryOnRandomBytes) {
   std::mt19937 rng(5);
-  // Short lengths reach the byte-by-byte end of the loop, long ones its
+  // Short lengths reach the byte-by-byte end of the loops, long ones their
   // blocks and every alignment of a character against a block.
-  for (std::size_t length : {0u, 1u, 2u, 3u, 5u, 31u, 32u, 34u, 35u, 36u, 64u, 100u, 1000u, 65537u}) {
-    for (int round = 0; round < 20; ++round) {
-      const std::string bytes = RandomBytes(rng, length);
+  for (std::size_t length : {0u, 1u, 2u, 3u, 5u, 27u, 28u, 29u, 31u, 32u, 34u, 35u, 36u, 40u, 41u, 64u, 100u, 1000u, 65537u}) {
+    for (int round = 0; round < 40; ++round) {
+      const bool mostly_text = round % 2 == 1;
+      const std::string bytes = RandomBytes(rng, length, mostly_text);
       for (bool reverse : {false, true}) {
         ASSERT_EQ(Convert(bytes, reverse), Reference(bytes, reverse))
             << (reverse ? "reverse" : "forward") << ", length " << length << ", round " << round;
@@ -169,7 +189,7 @@ TEST(Utf8Conversion, MatchesTheUtf16LibraryOnRandomBytes) {
   }
 }
 
-TEST(Utf8Conversion, EveryRowInBothDirections) {
+TEST_P(Utf8Kernel, EveryRowInBothDirections) {
   std::string sources, targets;
   for (const SubstitutionPair& pair : kSubstitutionTable) {
     sources += Encode(pair.source);
@@ -191,7 +211,7 @@ struct Case {
   std::string reverse;
 };
 
-TEST(Utf8Conversion, Cases) {
+TEST_P(Utf8Kernel, Cases) {
   const Case cases[] = {
       {"empty", "", "", ""},
       {"placeholder", "请输入需要转换的文字", "埥瀭叺濡婹啭換哋妏牸", "请输入需要转换的文字"},
@@ -266,7 +286,7 @@ std::string ConvertInChunks(const std::string& bytes, const std::vector<std::siz
   return out;
 }
 
-TEST(IncompleteUtf8Tail, ChunkedConversionEqualsWholeConversion) {
+TEST_P(Utf8Kernel, ChunkedConversionEqualsWholeConversion) {
   std::mt19937 rng(936);
   const std::string small = "的\xE7的\xF0\x9F\x98\x80国\xE7\x9A" "a哋";
   for (std::size_t cut = 0; cut <= small.size(); ++cut) {
@@ -274,7 +294,7 @@ TEST(IncompleteUtf8Tail, ChunkedConversionEqualsWholeConversion) {
       EXPECT_EQ(ConvertInChunks(small, {cut}, reverse), Convert(small, reverse)) << "cut at " << cut;
   }
   for (int round = 0; round < 200; ++round) {
-    const std::string bytes = RandomBytes(rng, 500);
+    const std::string bytes = RandomBytes(rng, 500, round % 2 == 1);
     std::vector<std::size_t> cuts;
     std::uniform_int_distribution<std::size_t> step(1, 7);
     for (std::size_t at = step(rng); at < bytes.size(); at += step(rng)) cuts.push_back(at);
