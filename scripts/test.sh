@@ -102,5 +102,5 @@ echo
 if [ ${#failures[@]} -gt 0 ]; then
   echo "failed: ${failures[*]}"
 fi
-echo "all trees: $passed passed, $failed failed"
+echo "total: $passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ ${#failures[@]} -eq 0 ]
