@@ -1,5 +1,6 @@
-// Throughput of the conversions next to memcpy of the same buffer, and of the
-// literal row-by-row algorithm on a smaller one. After the runs it prints
+// Throughput of the conversions next to memcpy of the same buffer, of the
+// in-place UTF-8 conversion of the same text, and of the literal row-by-row
+// algorithm on a smaller buffer. After the runs it prints
 // each case's throughput as a ratio to Memcpy.
 //
 //   build/native/conversion/bench/conversion_bench
@@ -15,6 +16,7 @@
 
 #include "glimvane/conversion.h"
 #include "glimvane/substitution_table.h"
+#include "glimvane/utf8.h"
 
 namespace {
 
@@ -77,6 +79,34 @@ void RunConversion(benchmark::State& state) {
 void Forward(benchmark::State& state) { RunConversion<glimvane::ConvertForward>(state); }
 void Reverse(benchmark::State& state) { RunConversion<glimvane::ConvertReverse>(state); }
 
+// The same text as UTF-8, converted in place (what glimvane-convert does).
+const std::string& BulkUtf8() {
+  static const std::string text = [] {
+    std::string out;
+    for (char16_t unit : BulkText()) {
+      if (unit < 0x80) {
+        out += static_cast<char>(unit);
+      } else {  // every unit of this text is below U+FFFF and no surrogate
+        out += static_cast<char>(0xE0 | unit >> 12);
+        out += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (unit & 0x3F));
+      }
+    }
+    return out;
+  }();
+  return text;
+}
+
+void ForwardUtf8(benchmark::State& state) {
+  std::string buffer = BulkUtf8();
+  for (auto _ : state) {
+    glimvane::ConvertForwardUtf8(std::span<char>(buffer));
+    benchmark::DoNotOptimize(buffer.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * buffer.size());
+}
+
 // The definition itself: 714 replace steps, each over the whole text.
 void Literal714(benchmark::State& state) {
   const std::u16string in = ChineseLikeText(kLiteralBytes / 2);
@@ -94,6 +124,7 @@ void Literal714(benchmark::State& state) {
 BENCHMARK(Memcpy)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Forward)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Reverse)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ForwardUtf8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Literal714)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Prints as usual and keeps each case's bytes per second for the ratios.
