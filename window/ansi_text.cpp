@@ -62,29 +62,22 @@ void AnsiFromWide(std::u16string_view wide, UINT codePage, std::string& ansi) {
   }
 }
 
-void ConvertAnsiText(std::string& ansi, InPlaceConversion convert, UINT codePage) {
-  std::u16string wide = WideFromAnsi(ansi, codePage);
-  convert(wide);
-  AnsiFromWide(wide, codePage, ansi);
-}
-
-std::string ReadWindowTextAnsi(HWND hwnd) {
-  // The length may overestimate (the system allows for double-byte
-  // characters); the copy tells the real one.
-  const int length = ::GetWindowTextLengthA(hwnd);
-  std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  const int copied = text.empty() ? 0 : ::GetWindowTextA(hwnd, text.data(), length + 1);
+std::u16string ReadWindowText(HWND hwnd) {
+  // The length may overestimate; the copy tells the real one.
+  ::SetLastError(ERROR_SUCCESS);
+  const int length = ::GetWindowTextLengthW(hwnd);
+  if (length <= 0) {
+    if (::GetLastError() != ERROR_SUCCESS) ThrowLastError("GetWindowTextLengthW");
+    return {};
+  }
+  std::u16string text(static_cast<std::size_t>(length), u'\0');
+  const int copied = ::GetWindowTextW(hwnd, reinterpret_cast<wchar_t*>(text.data()), length + 1);
   if (copied <= 0) {
     // A text that reads as nothing although the window holds some is a
     // failed reading, not an empty text: storing it would wipe the user's
-    // text. (The ANSI length is itself a reading of the text, so it fails
-    // with it; the window's own count of its units does not.)
-    const DWORD error = ::GetLastError();
-    if (::GetWindowTextLengthW(hwnd) > 0) {
-      ::SetLastError(error);
-      ThrowLastError("GetWindowTextA");
-    }
-    return {};
+    // text.
+    if (::GetLastError() == ERROR_SUCCESS) ::SetLastError(ERROR_READ_FAULT);
+    ThrowLastError("GetWindowTextW");
   }
   text.resize(static_cast<std::size_t>(copied));
   return text;

@@ -393,9 +393,11 @@ void Form1::OnImage3Click() {
   // so that a failure leaves the clipboard as it was. Both formats come from
   // the one reading: the system's own CF_TEXT to CF_UNICODETEXT derivation
   // follows the keyboard layout and would garble Chinese under a Western one.
-  const std::string text = ReadWindowTextAnsi(text1_);
-  UniqueGlobal ansi = GlobalText<char>(text);
-  UniqueGlobal wide = GlobalText<char16_t>(WideFromAnsi(text, CP_ACP));
+  const std::u16string text = ReadWindowText(text1_);
+  std::string ansiText;
+  AnsiFromWide(text, CP_ACP, ansiText);
+  UniqueGlobal ansi = GlobalText<char>(ansiText);
+  UniqueGlobal wide = GlobalText<char16_t>(text);
 
   ClipboardGuard clipboard(hwnd_, kClipboardPatienceMs);
   if (!clipboard.opened()) return tell_(hwnd_, kClipboardBusyMessage);
@@ -427,11 +429,14 @@ void Form1::OnText1KeyDown(unsigned keyCode, int modifiers) {
 // ---- What the handlers share ----
 
 void Form1::ConvertText1(InPlaceConversion convert) {
-  // One reading, one pass, one writing. The text is read and stored through
-  // the ANSI code page, in which the text area holds it.
-  std::string text = ReadWindowTextAnsi(text1_);
-  ConvertAnsiText(text, convert, CP_ACP);
-  if (!::SetWindowTextA(text1_, text.c_str())) ThrowLastError("SetWindowTextA");
+  // One reading, one pass, one writing, all in UTF-16. Every table
+  // character lies in code page 936, so for Chinese text this is the same
+  // as going through the ANSI code page; but a character pasted from
+  // elsewhere that the code page lacks (an emoji, a rare ideograph) would
+  // come back from that road as "?", and here it passes through unchanged.
+  std::u16string text = ReadWindowText(text1_);
+  convert(text);
+  if (!::SetWindowTextW(text1_, reinterpret_cast<const wchar_t*>(text.c_str()))) ThrowLastError("SetWindowTextW");
 }
 
 void Form1::SelectAllText1() {

@@ -86,11 +86,11 @@ void ClickImage2(HWND form) {
 }
 
 void GiveAndTake(HWND edit) {
-  const auto length = static_cast<std::size_t>(::SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0));
-  std::string text(length, '\0');
-  const auto copied = ::SendMessageA(edit, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()));
+  const auto length = static_cast<std::size_t>(::SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(length, L'\0');
+  const auto copied = ::SendMessageW(edit, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<std::size_t>(copied));
-  ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 }  // namespace
@@ -121,6 +121,7 @@ int main(int argc, char** argv) {
   std::printf("%-8s %6s %12s %12s %8s %10s\n", "text", "rounds", "click ms", "floor ms", "ratio", "min ratio");
   for (const Size& size : {Size{"64 KiB", 64u << 10, 21}, Size{"1 MiB", 1u << 20, 11}, Size{"4 MiB", 4u << 20, 5}}) {
     const std::string text = GbkText(size.bytes);
+    const std::u16string unconverted = glimvane::window::WideFromAnsi(text, CP_ACP);
     const int n = rounds > 0 ? rounds : size.rounds;
     std::vector<double> clicks, floors;
     for (int round = 0; round < n; ++round) {
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
         }
         const double elapsed = Now() - start;
         (click ? clicks : floors).push_back(elapsed * 1e3);
-        if (click && round == 0 && glimvane::window::ReadWindowTextAnsi(form.text1()) == text) {
+        if (click && round == 0 && glimvane::window::ReadWindowText(form.text1()) == unconverted) {
           std::fprintf(stderr, "the click did not convert\n");
           return 1;
         }

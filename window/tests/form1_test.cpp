@@ -108,6 +108,24 @@ TEST_F(Form1Test, CopyPutsTheWholeTextInBothFormatsAndNothingElse) {
   EXPECT_EQ(end, 4u);
 }
 
+// Regression: the conversions used to go through the ANSI code page, which
+// turned every character that code page 936 lacks into "?" and shortened
+// the text by a unit for each surrogate pair.
+TEST_F(Form1Test, ConversionsKeepCharactersOutsideTheCodePage) {
+  const std::wstring text = L"\U0001F600的\U00020000国\u2713\r\n";
+  ::SetWindowTextW(form_.text1(), text.c_str());
+
+  Click(kImage2Rect);
+  EXPECT_EQ(TextOf(form_.text1()), L"\U0001F600哋\U00020000國\u2713\r\n");
+  Click(kImage4Rect);
+  EXPECT_EQ(TextOf(form_.text1()), text);
+
+  // The copy keeps them in CF_UNICODETEXT too.
+  Click(kImage3Rect);
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(ClipboardUnicode(), text);
+}
+
 TEST_F(Form1Test, CopyOfAnEmptyTextStillEmptiesTheClipboard) {
   PutOthersClipboard(L"before");
   ::SetWindowTextW(form_.text1(), L"");
