@@ -18,6 +18,7 @@ import sys
 import time
 import unittest
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness  # noqa: E402
@@ -59,6 +60,8 @@ def main():
     def interrupted(signum, frame):
         raise KeyboardInterrupt
     signal.signal(signal.SIGTERM, interrupted)
+    # Ctrl-C too, even where SIGINT came in ignored (a background job).
+    signal.signal(signal.SIGINT, signal.default_int_handler)
 
     loader = unittest.TestLoader()
     if args.patterns:
@@ -77,8 +80,10 @@ def main():
     slowest = sorted(getattr(result, "durations", []), reverse=True)[:5]
     print("\nslowest: " + ", ".join(f"{name.rsplit('.', 1)[-1]} {seconds:.0f} s" for seconds, name in slowest))
     # Subtests make several failures of one test: count tests, not failures.
-    failed = {test.id() for test, _ in result.failures}
-    errored = {test.id() for test, _ in result.errors} - failed
+    def case(test):
+        return getattr(test, "test_case", test).id()
+    failed = {case(test) for test, _ in result.failures}
+    errored = {case(test) for test, _ in result.errors} - failed
     passed = result.testsRun - len(failed) - len(errored) - len(result.skipped)
     print(f"end-to-end: {max(0, passed)} passed, {len(failed)} failed, {len(errored)} errors, "
           f"{len(result.skipped)} skipped, in {elapsed:.0f} s; "

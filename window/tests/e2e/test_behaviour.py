@@ -235,9 +235,11 @@ class Copying(WindowTestCase):
                     wait_until(lambda: self.input.x_clipboard() in x_forms, timeout=5, what="the X clipboard")
                 except TimeoutError:
                     self.assertIn(self.input.x_clipboard(), x_forms, "X clipboard")
-                after = self.probe.window(text=True)["edit"]
+                window = self.probe.window(text=True)
+                after = window["edit"]
                 self.assertEqual((after["text"], after["sel"]), (shown["text"], shown["sel"]),
                                  "text and selection stay as they were")
+                self.assertEqual(window["focus"], after["hwnd"], "focus stays in the text area")
 
     def test_copy_of_an_empty_text_still_empties_the_clipboard(self):
         self.clear_text()
@@ -328,7 +330,13 @@ class SelectAll(WindowTestCase):
                     self.assertEqual(info["text"], typed)
                     self.assertEqual(info["sel"], [end + 1, end + 1])
 
-    def test_focus_on_empty_text_selects_nothing_at_zero(self):
+    def test_enter_starts_a_new_line(self):
+        self.caret_to_end("第一行")
+        self.input.key("Return")
+        self.input.type("b")
+        self.wait_text("第一行\r\nb")
+
+    def test_ctrl_a_on_an_empty_text_selects_nothing_at_zero(self):
         self.clear_text()
         self.input.key("ctrl+a")
         self.settle()
@@ -359,6 +367,7 @@ class Link(WindowTestCase):
         for key in ("rect", "iconic", "zoomed", "visible"):
             self.assertEqual(after[key], before[key], key)
         self.assertEqual(after["edit"]["text"], before["edit"]["text"])
+        self.assertEqual(after["focus"], after["edit"]["hwnd"], "focus stays in the text area")
 
 
 class Hover(WindowTestCase):
