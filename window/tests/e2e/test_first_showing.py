@@ -4,13 +4,15 @@ block, icon, hand pointer). Everything is read before any input reaches the
 window."""
 
 import re
+import time
 import unittest
 
 from harness import (
-    IMAGE2, IMAGE3, IMAGE4, LABEL3, PLACEHOLDER, SCREEN_HEIGHT, SCREEN_WIDTH, TEXT1, WINDOW_CAPTION,
-    WINDOW_SIZE, ES_AUTOHSCROLL, ES_MULTILINE, ES_READONLY, WS_BORDER, WS_DLGFRAME,
-    WS_EX_APPWINDOW, WS_EX_CLIENTEDGE, WS_EX_TOOLWINDOW, WS_HSCROLL, WS_MAXIMIZEBOX, WS_MINIMIZEBOX,
-    WS_POPUP, WS_SYSMENU, WS_THICKFRAME, WS_VSCROLL, Config, Probe, WindowTestCase, session, colour, rgb, windows_path)
+    ES_AUTOHSCROLL, ES_MULTILINE, ES_READONLY, IMAGE2, IMAGE3, IMAGE4, LABEL1, LABEL2, LABEL3, PLACEHOLDER,
+    SCREEN_HEIGHT, SCREEN_WIDTH, TEXT1, WINDOW_CAPTION, WINDOW_SIZE, WS_BORDER, WS_DLGFRAME, WS_EX_APPWINDOW,
+    WS_EX_CLIENTEDGE, WS_EX_TOOLWINDOW, WS_HSCROLL, WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_POPUP, WS_SYSMENU,
+    WS_THICKFRAME, WS_VSCROLL, Config, Pointer, Probe, WindowTestCase, centre, colour, rgb, session,
+    windows_path)
 
 FRAME, FILL, WHITE, PANEL_FRAME, SLATE = "#84B5D6", "#DBEEF7", "#FFFFFF", "#88C3F1", "#446F7E"
 BUTTON_FRAME, GRADIENT_TOP, GRADIENT_BOTTOM, CAPTION_BLUE = "#98C4DF", "#D2EBF8", "#7EC6EC", 0x1B53FA
@@ -137,6 +139,43 @@ class FirstShowing(WindowTestCase):
         greyish = all(max(rgb(box[cy][cx])) - min(rgb(box[cy][cx])) <= 0x30 for cx, cy in ink
                       if sum(rgb(box[cy][cx])) < 0x180)
         self.assertTrue(greyish, "no coloured text pixels before any hover")
+
+
+class Pointers(WindowTestCase):
+    """The pointer the screen shows over each part of a fresh window."""
+
+    def test_hand_over_copy_button_and_link_arrow_elsewhere_text_cursor_in_text_area(self):
+        pointer = Pointer(self.session)
+        self.addCleanup(pointer.close)
+        origin = self.rect()
+
+        def over(point):
+            self.input.move(*self.at(*point, origin=origin))
+            # The pointer changes when the program answers the move.
+            time.sleep(0.3)
+            self.probe.window()
+            return pointer.image()
+
+        # Label3 last: a move over it changes the window's own pointer setting.
+        arrow_points = [("background", (333, 412)), ("title", (80, 18)), ("forward", centre(IMAGE2)),
+                        ("reverse", centre(IMAGE4)), ("minimise", centre(LABEL2)), ("close", centre(LABEL1))]
+        arrows = {name: over(point) for name, point in arrow_points}
+        text_cursor = over(centre(TEXT1))
+        hands = {"copy": over(centre(IMAGE3)), "link": over((LABEL3[0] + 10, LABEL3[1] + 6))}
+
+        arrow = arrows["background"]
+        for name, image in arrows.items():
+            self.assertEqual(image, arrow, f"the standard arrow over the {name}")
+        self.assertNotEqual(text_cursor, arrow, "the text cursor over the text area")
+        for name, image in hands.items():
+            with self.subTest(name):
+                width, height, hot_spot, rows = image
+                self.assertEqual((width, height, hot_spot), (32, 32, (6, 0)), "the hand pointer")
+                opaque = [(x, y, p) for y, row in enumerate(rows) for x, p in enumerate(row) if p >> 24]
+                self.assertTrue(all(x < 17 and y < 22 for x, y, _ in opaque), "within the top-left 17 x 22")
+                colours = {p & 0xFFFFFF for _, _, p in opaque}
+                self.assertEqual(colours, {0x000000, 0xFFFFFF}, "a white hand with a black outline")
+        self.assertEqual(hands["copy"], hands["link"], "one and the same pointer")
 
 
 class ProgramFile(unittest.TestCase):
