@@ -105,6 +105,7 @@ class Session:
         self.stub_bin = os.path.join(out_dir, "stub-bin")
         self.open_log = os.path.join(out_dir, "xdg-open.log")
         self.screenshots = []
+        self.xclip_servers = []  # xclip processes serving the X clipboard
 
     # --- start and stop -----------------------------------------------------
 
@@ -412,7 +413,7 @@ class Input:
         process = subprocess.Popen(["xclip", "-selection", "clipboard", "-i", "-quiet"],
                                    env=self.session.env, stdin=subprocess.PIPE,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.session.xclip_servers = getattr(self.session, "xclip_servers", []) + [process]
+        self.session.xclip_servers.append(process)
         process.stdin.write(text.encode("utf-8"))
         process.stdin.close()
         wait_until(lambda: self.x_clipboard() == text, timeout=10, what="xclip to own the clipboard")
@@ -485,7 +486,7 @@ def session():
 def end_session():
     global _session
     if _session is not None:
-        for process in getattr(_session, "xclip_servers", []):
+        for process in _session.xclip_servers:
             if process.poll() is None:
                 process.kill()
                 process.wait()

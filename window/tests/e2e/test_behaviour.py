@@ -8,7 +8,6 @@ user gives through the taskbar button's window menu (Close, Maximise,
 Restore) are posted by the probe as the WM_SYSCOMMAND that the menu sends."""
 
 import os
-import subprocess
 import time
 import unittest
 
