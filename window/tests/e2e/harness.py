@@ -156,9 +156,12 @@ class Session:
         # runs the first xdg-open on the program's PATH with the address.
         os.makedirs(self.stub_bin, exist_ok=True)
         stub = os.path.join(self.stub_bin, "xdg-open")
+        # With the file browser-fails present it fails as a missing browser would.
+        self.browser_fails = os.path.join(self.out_dir, "browser-fails")
         with open(stub, "w") as f:
             f.write("#!/bin/sh\n# Stub browser of the end-to-end tests: records the address.\n"
-                    f"printf '%s\\n' \"$*\" >> '{self.open_log}'\n")
+                    f"printf '%s\\n' \"$*\" >> '{self.open_log}'\n"
+                    f"[ -e '{self.browser_fails}' ] && exit 3\nexit 0\n")
         os.chmod(stub, 0o755)
 
     def stop(self):

@@ -351,22 +351,34 @@ class Link(WindowTestCase):
             os.remove(self.log)
 
     def test_link_opens_the_companion_website_and_leaves_the_window(self):
-        self.paste_text("链接")
-        before = self.probe.window(text=True)
-        self.click_window(LABEL3[0] + 20, LABEL3[1] + 7)
-        wait_until(lambda: os.path.exists(self.log) and open(self.log).read().strip(), timeout=30,
-                   what="the stub browser to be called")
-        with open(self.log) as f:
-            addresses = f.read().split()
-        url = site_url()
-        self.assertEqual(len(addresses), 1, addresses)
-        self.assertIn(addresses[0], (url, url + "/"))
-        after = self.probe.window(text=True)
-        self.assertTrue(self.app.running())
-        for key in ("rect", "iconic", "zoomed", "visible"):
-            self.assertEqual(after[key], before[key], key)
-        self.assertEqual(after["edit"]["text"], before["edit"]["text"])
-        self.assertEqual(after["focus"], after["edit"]["hwnd"], "focus stays in the text area")
+        for name, browser_works in (("with a browser", True), ("when the browser fails", False)):
+            with self.subTest(name):
+                if os.path.exists(self.log):
+                    os.remove(self.log)
+                if browser_works:
+                    if os.path.exists(self.session.browser_fails):
+                        os.remove(self.session.browser_fails)
+                else:
+                    open(self.session.browser_fails, "w").close()
+                    self.addCleanup(os.remove, self.session.browser_fails)
+                self.paste_text("链接")
+                before = self.probe.window(text=True)
+                self.click_window(LABEL3[0] + 20, LABEL3[1] + 7)
+                wait_until(lambda: os.path.exists(self.log) and open(self.log).read().strip(), timeout=30,
+                           what="the stub browser to be called")
+                with open(self.log) as f:
+                    addresses = f.read().split()
+                url = site_url()
+                self.assertEqual(len(addresses), 1, addresses)
+                self.assertIn(addresses[0], (url, url + "/"))
+                self.settle()
+                after = self.probe.window(text=True)
+                self.assertTrue(self.app.running())
+                for key in ("rect", "iconic", "zoomed", "visible"):
+                    self.assertEqual(after[key], before[key], key)
+                self.assertEqual(after["edit"]["text"], before["edit"]["text"])
+                self.assertEqual(after["focus"], after["edit"]["hwnd"], "focus stays in the text area")
+                self.assertEqual(self.probe.dialogs(), [], "the window shows nothing of its own")
 
 
 class Hover(WindowTestCase):
