@@ -302,14 +302,16 @@ class Probe:
     def __init__(self, session):
         self.session = session
 
-    retries = 0  # runs that printed nothing and were run again, for the report
+    runs = 0     # for the summary
+    retries = 0  # runs that printed nothing and were run again
 
     def __call__(self, *args, timeout=30):
-        # Now and then (twice in some ten runs of the suite here, among
-        # hundreds of probe runs each) a Wine console program ends without
-        # output; one more run settles it. The probe only reads, or does
+        # Now and then (about one run in two thousand here, exit status 1)
+        # a Wine console program ends without output; one more run settles
+        # it. The probe only reads, or does
         # things that are harmless twice, so running it again is safe.
         for attempt in range(2):
+            Probe.runs += 1
             result = self.session.run([self.session.env["WINE"], Config.probe, *map(str, args)],
                                       timeout=timeout, check=False)
             lines = result.stdout.decode("ascii", errors="replace").strip().splitlines()

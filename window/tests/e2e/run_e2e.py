@@ -85,8 +85,8 @@ def main():
     failed = {case(test) for test, _ in result.failures}
     errored = {case(test) for test, _ in result.errors} - failed
     passed = result.testsRun - len(failed) - len(errored) - len(result.skipped)
-    if harness.Probe.retries:
-        print(f"probe runs repeated after printing nothing: {harness.Probe.retries}")
+    print(f"probe runs: {harness.Probe.runs}, of them repeated after printing nothing: "
+          f"{harness.Probe.retries}")
     print(f"end-to-end: {max(0, passed)} passed, {len(failed)} failed, {len(errored)} errors, "
           f"{len(result.skipped)} skipped, in {elapsed:.0f} s; "
           f"screenshots and logs in {harness.Config.out_dir}")
