@@ -207,6 +207,27 @@ class Converting(WindowTestCase):
         self.wait_text(crlf(convert("reverse", convert("forward", MULTI_LINE))))
 
 
+    def test_characters_outside_the_code_page_survive_the_buttons(self):
+        # An emoji, a supplementary-plane ideograph and a check mark have no
+        # place in code page 936. The probe reads the text area through that
+        # code page, so the text is read back through a copy's CF_UNICODETEXT.
+        text = "\U0001F600的\U00020000国\u2713"
+        forward = "\U0001F600哋\U00020000國\u2713"
+
+        def copied_is(expected):
+            self.click_button(IMAGE3)
+            return self.probe.clipboard()["unicode"] == expected
+
+        self.clear_text()
+        self.input.set_x_clipboard(text)
+        self.input.key("ctrl+v")
+        wait_until(lambda: copied_is(text), timeout=30, what="the pasted text")
+        self.click_button(IMAGE2)
+        wait_until(lambda: copied_is(forward), timeout=30, what="the forward conversion")
+        self.click_button(IMAGE4)
+        wait_until(lambda: copied_is(text), timeout=30, what="the reverse conversion")
+
+
 class Copying(WindowTestCase):
 
     def copy(self):
