@@ -60,9 +60,9 @@ def site_url():
 
 def convert(direction, text):
     """The conversion library's result for text (direction forward or reverse)."""
-    result = subprocess.run([Config.helper, direction], input=text.encode("utf-8"),
+    result = subprocess.run([Config.helper, direction], input=text.encode("utf-16-le"),
                             capture_output=True, check=True, timeout=60)
-    return result.stdout.decode("utf-8")
+    return result.stdout.decode("utf-16-le")
 
 
 def windows_path(path):
