@@ -50,37 +50,35 @@ static_assert(kLowest >= 0x1000 && kHighest <= 0xCFFF,
 
 constexpr unsigned kMinLead = 0xE0 | (kLowest >> 12);
 constexpr unsigned kMaxLead = 0xE0 | (kHighest >> 12);
-// The code points that the candidate lead bytes cover, the map's domain.
-constexpr std::uint32_t kFirstCodePoint = (kMinLead & 0x0F) << 12;
-constexpr std::size_t kMapSize = std::size_t{kMaxLead - kMinLead + 1} << 12;
-
-// For each code point of the domain, the UTF-8 bytes of its replacement
-// packed little-end first (lead byte in the low eight bits); a character
-// outside the table maps to its own bytes. Derived from the unit conversions,
-// so that both forms of the library can never disagree.
-struct Utf8Map {
-  std::array<std::uint32_t, kMapSize> bytes;
-};
 
 std::uint32_t PackedBytes(std::uint32_t code_point) {
   return (0xE0 | code_point >> 12) | (0x80 | (code_point >> 6 & 0x3F)) << 8 | (0x80 | (code_point & 0x3F)) << 16;
 }
 
-Utf8Map BuildMap(char16_t (*unit_map)(char16_t)) {
+// For every code point of the BMP, the three-byte form of its replacement,
+// packed little-end first (lead byte in the low eight bits); a character
+// outside the table maps to its own bytes. Derived from the unit
+// conversions, so that both forms of the library can never disagree. Below
+// U+0800 and for the surrogates that is the overlong or surrogate form of the
+// code point itself, so such byte runs, which are not characters, come back
+// as they were (the wide kernel may look them up).
+struct Utf8Map {
+  std::array<std::uint32_t, 0x10000> bytes;
+};
+
+Utf8Map BuildUtf8Map(char16_t (*unit_map)(char16_t)) {
   Utf8Map map;
-  for (std::size_t k = 0; k < kMapSize; ++k) {
-    map.bytes[k] = PackedBytes(unit_map(static_cast<char16_t>(kFirstCodePoint + k)));
-  }
+  for (std::size_t cp = 0; cp < map.bytes.size(); ++cp) map.bytes[cp] = PackedBytes(unit_map(static_cast<char16_t>(cp)));
   return map;
 }
 
 const Utf8Map& ForwardMap() {
-  static const Utf8Map map = BuildMap(ForwardUnit);
+  static const Utf8Map map = BuildUtf8Map(ForwardUnit);
   return map;
 }
 
 const Utf8Map& ReverseMap() {
-  static const Utf8Map map = BuildMap(ReverseUnit);
+  static const Utf8Map map = BuildUtf8Map(ReverseUnit);
   return map;
 }
 
@@ -92,7 +90,7 @@ inline bool IsCandidateLead(unsigned char byte) { return byte - kMinLead <= kMax
 inline void RewriteAt(const Utf8Map& map, unsigned char* p) {
   if ((p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) return;
   const std::uint32_t code_point = (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
-  const std::uint32_t packed = map.bytes[code_point - kFirstCodePoint];
+  const std::uint32_t packed = map.bytes[code_point];
   p[0] = static_cast<unsigned char>(packed);
   p[1] = static_cast<unsigned char>(packed >> 8);
   p[2] = static_cast<unsigned char>(packed >> 16);
@@ -109,7 +107,7 @@ inline void RewriteWordAt(const Utf8Map& map, unsigned char* p) {
     std::memcpy(&word, p, sizeof word);
     if ((word & 0x00C0C000u) != 0x00808000u) return;
     const std::uint32_t code_point = (word & 0x0Fu) << 12 | (word >> 2 & 0x0FC0u) | (word >> 16 & 0x3Fu);
-    const std::uint32_t packed = map.bytes[code_point - kFirstCodePoint];
+    const std::uint32_t packed = map.bytes[code_point];
     const auto low = static_cast<std::uint16_t>(packed);
     std::memcpy(p, &low, sizeof low);
     p[2] = static_cast<unsigned char>(packed >> 16);
@@ -164,30 +162,6 @@ void ApplyBaseline(const Utf8Map& map, std::span<char> bytes) {
 // (two- or four-byte characters, invalid bytes) is converted sequence by
 // sequence.
 
-// For every code point of the BMP, the three-byte form of its replacement.
-// Below U+0800 and for the surrogates that is the overlong or surrogate form
-// of the code point itself, so such byte runs, which are not characters,
-// come back as they were.
-struct FullMap {
-  std::array<std::uint32_t, 0x10000> bytes;
-};
-
-FullMap BuildFullMap(char16_t (*unit_map)(char16_t)) {
-  FullMap map;
-  for (std::size_t cp = 0; cp < map.bytes.size(); ++cp) map.bytes[cp] = PackedBytes(unit_map(static_cast<char16_t>(cp)));
-  return map;
-}
-
-const FullMap& FullForwardMap() {
-  static const FullMap map = BuildFullMap(ForwardUnit);
-  return map;
-}
-
-const FullMap& FullReverseMap() {
-  static const FullMap map = BuildFullMap(ReverseUnit);
-  return map;
-}
-
 constexpr std::size_t kStride = 12;
 
 // The shuffles for one set of lead positions in a block: `spread` gathers up
@@ -236,7 +210,7 @@ const LeadPatterns& Patterns() {
 
 // Converts from the start of `bytes` and returns how far it got; the rest,
 // shorter than two blocks, is for the baseline kernel. Never cuts a sequence.
-__attribute__((target("avx2"))) std::size_t ApplyWide(const FullMap& map, std::span<char> bytes) {
+__attribute__((target("avx2"))) std::size_t ApplyWide(const Utf8Map& map, std::span<char> bytes) {
   unsigned char* const p = reinterpret_cast<unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   if (n < kStride + 16) return 0;
@@ -312,22 +286,17 @@ bool HasAvx2() {
 
 std::atomic<bool> wide_kernel_allowed{true};
 
-void Apply(const Utf8Map& map, bool reverse, std::span<char> bytes) {
+void Apply(const Utf8Map& map, std::span<char> bytes) {
 #ifdef GLIMVANE_UTF8_WIDE
-  if (HasAvx2() && wide_kernel_allowed.load(std::memory_order_relaxed)) {
-    const std::size_t done = ApplyWide(reverse ? FullReverseMap() : FullForwardMap(), bytes);
-    bytes = bytes.subspan(done);
-  }
-#else
-  (void)reverse;
+  if (HasAvx2() && wide_kernel_allowed.load(std::memory_order_relaxed)) bytes = bytes.subspan(ApplyWide(map, bytes));
 #endif
   ApplyBaseline(map, bytes);
 }
 
 }  // namespace
 
-void ConvertForwardUtf8(std::span<char> bytes) { Apply(ForwardMap(), false, bytes); }
-void ConvertReverseUtf8(std::span<char> bytes) { Apply(ReverseMap(), true, bytes); }
+void ConvertForwardUtf8(std::span<char> bytes) { Apply(ForwardMap(), bytes); }
+void ConvertReverseUtf8(std::span<char> bytes) { Apply(ReverseMap(), bytes); }
 
 namespace internal {
 
