@@ -38,14 +38,17 @@ class Config:
 
 
 def wait_until(condition, timeout=10.0, interval=0.05, what="condition"):
-    """Polls condition() until it returns a true value, which it returns."""
+    """Polls condition() until it returns a true value, which it returns.
+    what names the awaited thing in the error; it may be a function, called
+    only then, to describe what was seen."""
     deadline = time.monotonic() + timeout
     while True:
         value = condition()
         if value:
             return value
         if time.monotonic() > deadline:
-            raise TimeoutError(f"timed out after {timeout:.0f} s waiting for {what}")
+            raise TimeoutError(f"timed out after {timeout:.0f} s waiting for "
+                               f"{what() if callable(what) else what}")
         time.sleep(interval)
 
 
@@ -350,6 +353,11 @@ class Probe:
     def clipboard(self):
         return self("clipboard")
 
+    def clipboard_state(self):
+        """The clipboard's sequence number and whether it offers text, read
+        without opening it."""
+        return self("clipboard-state")
+
     def put_bitmap(self):
         return self("put-bitmap")
 
@@ -414,14 +422,26 @@ class Input:
 
     def set_x_clipboard(self, text):
         """Owns the X clipboard with text as UTF-8 (xclip serves it in the
-        background until another program takes the selection)."""
+        background until another program takes the selection), and waits
+        until Wine has taken the new owner's formats onto the Windows
+        clipboard, so that a paste that follows gets this text.
+
+        The text is not read back from xclip: while xclip sends a large text
+        in pieces (INCR) it drops other requests, and Wine's own request for
+        the list of formats, dropped, leaves the Windows clipboard empty."""
+        probe = Probe(self.session)
+        before = probe.clipboard_state()["sequence"]
         process = subprocess.Popen(["xclip", "-selection", "clipboard", "-i", "-quiet"],
                                    env=self.session.env, stdin=subprocess.PIPE,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.session.xclip_servers.append(process)
         process.stdin.write(text.encode("utf-8"))
         process.stdin.close()
-        wait_until(lambda: self.x_clipboard() == text, timeout=10, what="xclip to own the clipboard")
+
+        def taken():
+            state = probe.clipboard_state()
+            return state["sequence"] != before and state["has_unicode"]
+        wait_until(taken, timeout=10, what="Wine to take the text from xclip's X clipboard")
 
     def x_clipboard(self):
         result = self.session.run(["xclip", "-selection", "clipboard", "-o"], check=False, timeout=30)

@@ -543,6 +543,17 @@ int CmdClipboard() {
   return 0;
 }
 
+// What the clipboard's sequence number and text format say, without opening
+// the clipboard: Wine's clipboard manager drops an import from the X
+// clipboard when it finds the clipboard open, so a poll must not open it.
+int CmdClipboardState() {
+  Json json;
+  json.Open().Key("sequence").Int(GetClipboardSequenceNumber());
+  json.Key("has_unicode").Bool(IsClipboardFormatAvailable(CF_UNICODETEXT));
+  json.Close().Print();
+  return 0;
+}
+
 HWND CreateOwnerWindow() {
   return CreateWindowExA(0, "STATIC", "glimvane probe", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                          GetModuleHandleA(nullptr), nullptr);
@@ -744,7 +755,7 @@ int Usage() {
   std::fputs(
       "usage: glimvane_probe window | window-text | head BYTES | text-to FILE | set-text FILE | dialogs\n"
       "       | syscommand close|maximize|restore|minimize | pixels X,Y... | region X Y W H\n"
-      "       | clipboard | put-bitmap | hold-clipboard MS | version EXE | resources EXE\n",
+      "       | clipboard | clipboard-state | put-bitmap | hold-clipboard MS | version EXE | resources EXE\n",
       stderr);
   return 2;
 }
@@ -768,6 +779,7 @@ int main(int argc, char** argv) {
   if (command == "pixels") return CmdPixels(argc - 2, argv + 2);
   if (command == "region") return need(4), CmdRegion(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
   if (command == "clipboard") return CmdClipboard();
+  if (command == "clipboard-state") return CmdClipboardState();
   if (command == "put-bitmap") return CmdPutBitmap();
   if (command == "hold-clipboard") return need(1), CmdHoldClipboard(std::atoi(argv[2]));
   if (command == "version") return need(1), CmdVersion(argv[2]);

@@ -485,8 +485,14 @@ class LargeText(WindowTestCase):
         self.input.set_x_clipboard(text)
         self.input.key("ctrl+v")
         expected_length = len(crlf(text).encode("gbk"))
-        wait_until(lambda: self.probe.window()["edit"]["length"] == expected_length, timeout=120,
-                   what="the large text to be pasted")
+        lengths = []
+
+        def pasted_in_full():
+            lengths.append(self.probe.window()["edit"]["length"])
+            return lengths[-1] == expected_length
+        wait_until(pasted_in_full, timeout=120,
+                   what=lambda: f"the large text to be pasted ({expected_length} bytes; the text area "
+                                f"held {lengths[-1]})")
         pasted = time.monotonic() - started
         out = os.path.join(self.session.out_dir, "large.txt")
         for button, expected in ((IMAGE2, forward), (IMAGE4, back)):
